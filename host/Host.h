@@ -37,6 +37,8 @@ public:
     bool saverActive() const;
     bool setSaverActive(bool active);
     int idleTimeoutSeconds() const;  // default 600 when missing or malformed
+    // Stores the wait in seconds; false (nothing stored) when it is not positive.
+    bool setIdleTimeoutSeconds(int seconds);
 
     plat::Registry& registry() { return m_registry; }
     const plat::Locations& locations() const { return m_locations; }

@@ -12,6 +12,8 @@ namespace plat {
 struct IniSection {
     std::string name;
     std::vector<std::pair<std::string, std::string>> entries;  // key, value in file order
+
+    bool operator==(const IniSection&) const = default;
 };
 
 // Parsed INI text; tolerant: lines that are neither "[section]" nor "key=value" are dropped
@@ -29,8 +31,18 @@ public:
     std::vector<std::string> sectionNames() const;
     std::vector<std::string> keyNames(const std::string& section) const;
 
+    const std::vector<IniSection>& sections() const { return m_sections; }
+    bool operator==(const IniData&) const = default;
+
 private:
     std::vector<IniSection> m_sections;
+};
+
+// What a GetPrivateProfileString call leaves behind: the characters placed in the buffer
+// (for lists including their terminating NULs) and the count the function returns.
+struct ProfileRead {
+    std::string buffer;
+    size_t result = 0;
 };
 
 // One profile file, named as the programs name it ("system.ini", "Zyloria.ini") in a folder.
@@ -47,6 +59,9 @@ public:
     // names; both as NUL-separated lists ending in two NULs, truncated as the platform does.
     std::string getString(const std::string& section, const std::string& key,
                           const std::string& def, size_t bufferSize) const;
+    // The same read, with the function's return value.
+    ProfileRead read(const std::string& section, const std::string& key, const std::string& def,
+                     size_t bufferSize) const;
     std::vector<std::string> sectionNames() const;
     std::vector<std::string> keyNames(const std::string& section) const;
     // GetPrivateProfileInt: leading decimal digits with an optional sign, else the default.
@@ -58,10 +73,15 @@ public:
                      const std::optional<std::string>& value);
 
     std::string path() const;  // the resolved path
+    const std::string& lastError() const { return m_lastError; }
 
 private:
+    IniData load() const;
+    std::string lockPath() const;
+
     std::string m_folder;
     std::string m_name;
+    mutable std::string m_lastError;
 };
 
 } // namespace plat

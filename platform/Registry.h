@@ -20,11 +20,15 @@ struct RegValue {
     std::string text;                // String
     uint32_t dword = 0;              // Dword
     std::vector<uint8_t> bytes;      // Binary
+
+    bool operator==(const RegValue&) const = default;
 };
 
 struct RegKey {
     std::string path;                // "Software\Orvane\Zyloria\Config", without the hive
     std::vector<RegValue> values;    // file order
+
+    bool operator==(const RegKey&) const = default;
 };
 
 // The parsed content of one hive. Pure data: parsing and writing are separate from files.
@@ -44,6 +48,7 @@ public:
     std::vector<std::string> subkeyNames(const std::string& path) const;  // direct children, file order
 
     const std::vector<RegKey>& keys() const { return m_keys; }
+    bool operator==(const HiveData&) const = default;
 
 private:
     std::vector<RegKey> m_keys;

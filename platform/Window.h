@@ -92,11 +92,12 @@ struct PixelSurface {
 class WindowBackend {
 public:
     virtual ~WindowBackend() = default;
-    virtual bool create(WindowId id, const WindowSpec& spec) = 0;
+    virtual bool create(WindowId id, const WindowSpec& params) = 0;
     virtual void destroy(WindowId id) = 0;
     virtual Size clientSize(WindowId id) const = 0;
     virtual Size screenSize() const = 0;
-    // Appends waiting input of all windows, translated into messages (no Paint).
+    // Appends waiting input of all windows, translated into messages. A Paint entry means
+    // "this window was exposed": the loop invalidates the window rather than delivering it.
     virtual void pump(std::vector<Message>& out) = 0;
     // Whether input waits, without removing it (pump, then peek).
     virtual bool inputWaiting() = 0;
@@ -126,14 +127,15 @@ public:
     MessageLoop& operator=(const MessageLoop&) = delete;
 
     // Creates a window with its handler (not owned); kNoWindow on failure.
-    WindowId createWindow(const WindowSpec& spec, WindowHandler* handler);
+    WindowId createWindow(const WindowSpec& params, WindowHandler* handler);
     // Sends Destroy to the handler, then removes the window.
     void destroyWindow(WindowId id);
     bool isWindow(WindowId id) const;
 
     void post(const Message& msg);
     void postQuit(int exitCode);
-    // Delivers a message to its window's handler at once, with default processing.
+    // Delivers a message to its window's handler at once, with default processing; returns
+    // what the handler returned (false also when the window does not exist).
     bool send(const Message& msg);
 
     void setTimer(WindowId id, int64_t timerId, int64_t intervalMs);
@@ -146,8 +148,12 @@ public:
 
     // Runs until Quit; returns its exit code. Waiting sleeps; it never spins a core.
     int run();
-    // Handles whatever waits now (tests); returns false once Quit has been seen.
+    // Handles whatever waits now (tests), never sleeping; returns false when this turn
+    // reached Quit (messages queued behind it stay for later turns).
     bool runPending();
+    // Whether the last run()/runPending() reached Quit, and the exit code it carried.
+    bool quitSeen() const;
+    int exitCode() const;
 
     WindowBackend& backend() { return m_backend; }
     Clock& clock() { return m_clock; }

@@ -12,7 +12,7 @@ ORVANE_PACKAGES=(
   libfreetype-dev libfontconfig-dev fonts-liberation
   libx11-dev libxss-dev libcrypt-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils xdg-utils
+  xvfb xauth xdotool x11-utils xdg-utils xfonts-base
 )
 
 orvane_install_missing() {
