@@ -4,6 +4,7 @@
 #include "shell/Random.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <numbers>
@@ -57,6 +58,50 @@ int CountDistinct(std::vector<T>& values)
 {
     std::sort(values.begin(), values.end());
     return static_cast<int>(std::unique(values.begin(), values.end()) - values.begin());
+}
+
+// The programs of both calculators: opcodes in a fixed array, `used` of them in use.
+
+// A two-input program starts with both input loads, in a random order.
+template <size_t N>
+void StartWithBothInputs(seRandom& r, std::array<int, N>& program, int& used)
+{
+    if (r.rand(2) != 0) {
+        program[used++] = 0;
+        program[used++] = 1;
+    } else {
+        program[used++] = 1;
+        program[used++] = 0;
+    }
+}
+
+// Random opcodes fill the program up to `length` instructions.
+template <size_t N>
+void FillWithOpcodes(seRandom& r, std::array<int, N>& program, int& used, int length, int opcodes)
+{
+    while (used < length) program[used++] = r.rand(opcodes);
+}
+
+// Combiners (`range` opcodes from `first` on) are appended until the `values` left on the
+// stack would be one, or the program is full.
+template <size_t N>
+void AppendCombinerOps(seRandom& r, std::array<int, N>& program, int& used, int values, int range, int first)
+{
+    while (values > 1 && used < static_cast<int>(N)) {
+        program[used++] = r.rand(range) + first;
+        --values;
+    }
+}
+
+// A program given from outside, cut to the capacity.
+template <size_t N>
+void CopyProgram(const std::vector<int>& from, std::array<int, N>& program, int& used)
+{
+    used = 0;
+    for (int op : from) {
+        if (used >= static_cast<int>(N)) break;
+        program[used++] = op;
+    }
 }
 } // namespace
 
@@ -148,11 +193,7 @@ void PatternFloat::Compute(std::span<const float> in, std::span<float> out)
 void PatternFloat::AppendCombiners()
 {
     Run(kProbe, kProbe);
-    int values = m_stack.size();
-    while (values > 1 && m_iLength < kCapacity) {
-        m_program[m_iLength++] = Rand().rand(kFloatCombinerRange) + kFloatCombinerFirst;
-        --values;
-    }
+    AppendCombinerOps(Rand(), m_program, m_iLength, m_stack.size(), kFloatCombinerRange, kFloatCombinerFirst);
 }
 
 void PatternFloat::Setup(int nIn, int, bool, int)
@@ -171,15 +212,9 @@ void PatternFloat::Setup(int nIn, int, bool, int)
             m_program[m_iLength++] = 0;
         } else {
             length = r.rand(kFloatTwoInputLen) + kFloatTwoInputMin;
-            if (r.rand(2) != 0) {
-                m_program[m_iLength++] = 0;
-                m_program[m_iLength++] = 1;
-            } else {
-                m_program[m_iLength++] = 1;
-                m_program[m_iLength++] = 0;
-            }
+            StartWithBothInputs(r, m_program, m_iLength);
         }
-        while (m_iLength < length) m_program[m_iLength++] = r.rand(kOpcodes);
+        FillWithOpcodes(r, m_program, m_iLength, length, kOpcodes);
 
         AppendCombiners();
 
@@ -202,11 +237,7 @@ void PatternFloat::Setup(int nIn, int, bool, int)
 void PatternFloat::SetProgram(const std::vector<int>& program, const std::array<float, kCapacity>& constants,
                               const std::array<float, kCapacity>& frequencies)
 {
-    m_iLength = 0;
-    for (int op : program) {
-        if (m_iLength >= kCapacity) break;
-        m_program[m_iLength++] = op;
-    }
+    CopyProgram(program, m_program, m_iLength);
     m_constants = constants;
     m_frequencies = frequencies;
     m_bSetUp = true;
@@ -306,11 +337,7 @@ void PatternInt::AppendCombiners()
     const float n = static_cast<float>(m_N);
     const auto P = static_cast<int32_t>((kProbe * kHalf + kHalf) * n);
     Run(P, P);
-    int values = m_stack.size();
-    while (values > 1 && m_iLength < kCapacity) {
-        m_program[m_iLength++] = Rand().rand(kIntCombinerRange) + kIntCombinerFirst;
-        --values;
-    }
+    AppendCombinerOps(Rand(), m_program, m_iLength, m_stack.size(), kIntCombinerRange, kIntCombinerFirst);
 }
 
 void PatternInt::Setup(int, int, bool, int)
@@ -322,14 +349,8 @@ void PatternInt::Setup(int, int, bool, int)
         for (int32_t& c : m_constants) c = r.rand(m_N);
         m_iLength = 0;
         const int length = r.rand(kIntLenRange) + kIntLenMin;
-        if (r.rand(2) != 0) {
-            m_program[m_iLength++] = 0;
-            m_program[m_iLength++] = 1;
-        } else {
-            m_program[m_iLength++] = 1;
-            m_program[m_iLength++] = 0;
-        }
-        while (m_iLength < length) m_program[m_iLength++] = r.rand(kOpcodes);
+        StartWithBothInputs(r, m_program, m_iLength);
+        FillWithOpcodes(r, m_program, m_iLength, length, kOpcodes);
 
         AppendCombiners();
 
@@ -351,11 +372,7 @@ void PatternInt::Setup(int, int, bool, int)
 
 void PatternInt::SetProgram(const std::vector<int>& program, const std::array<int32_t, kCapacity>& constants)
 {
-    m_iLength = 0;
-    for (int op : program) {
-        if (m_iLength >= kCapacity) break;
-        m_program[m_iLength++] = op;
-    }
+    CopyProgram(program, m_program, m_iLength);
     m_constants = constants;
     m_bSetUp = true;
 }

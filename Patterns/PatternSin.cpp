@@ -39,6 +39,19 @@ constexpr int kWaveV = 5;
 
 float RoundHalfUp(float v) { return std::floor(v + kHalf); }
 
+// The two waves' parameters, drawn in this order: for each wave two frequencies, then its
+// phase.
+template <typename Params, typename Freq, typename Phase>
+void FillWaves(Params& p, Freq&& freq, Phase&& phase)
+{
+    p[0] = freq();
+    p[1] = freq();
+    p[2] = phase();
+    p[3] = freq();
+    p[4] = freq();
+    p[5] = phase();
+}
+
 float Sign(seRandom& r) { return r.rand(2) != 0 ? 1.0f : -1.0f; }
 
 // The chain sum's hold: tiny values become 0, large ones (either sign) become +1000.
@@ -72,43 +85,24 @@ void PatternSin::SetupSin(bool simple)
     const bool coin = r.rand(2) != 0;
     auto u = [&r] { return static_cast<float>(r.uniform()); };
     auto phase = [&] { return simple ? 0.0f : 2.0f * u() - 1.0f; };
+    auto realFreq = [&] { return (1.0f - u()) * kRealFreqRange; };
     if (Form() == PatternForm::Full) {
         if (!coin || simple) {
             auto f = [&r] { return static_cast<float>(r.rand(kIntFreqRange) + 1); };
-            m_P[0] = f();
-            m_P[1] = f();
-            m_P[2] = phase();
-            m_P[3] = f();
-            m_P[4] = f();
-            m_P[5] = phase();
+            FillWaves(m_P, f, phase);
         } else {
-            m_P[0] = (1.0f - u()) * kRealFreqRange;
-            m_P[1] = (1.0f - u()) * kRealFreqRange;
-            m_P[2] = u();
-            m_P[3] = (1.0f - u()) * kRealFreqRange;
-            m_P[4] = (1.0f - u()) * kRealFreqRange;
-            m_P[5] = u();
+            FillWaves(m_P, realFreq, u);
         }
     } else {
         if (!coin || simple) {
             m_pOp = std::make_unique<BinOpAdd>(Levels());
             auto f = [&r] { return static_cast<float>(r.biased(kIntFreqRange, kSkewFreqBias) + 1); };
-            m_P[0] = f();
-            m_P[1] = f();
-            m_P[2] = phase();
-            m_P[3] = f();
-            m_P[4] = f();
-            m_P[5] = phase();
+            FillWaves(m_P, f, phase);
             m_F.fill(true);
             return;
         }
         m_pOp = CreateBinOp(m_env);
-        m_P[0] = (1.0f - u()) * kRealFreqRange;
-        m_P[1] = (1.0f - u()) * kRealFreqRange;
-        m_P[2] = u();
-        m_P[3] = (1.0f - u()) * kRealFreqRange;
-        m_P[4] = (1.0f - u()) * kRealFreqRange;
-        m_P[5] = u();
+        FillWaves(m_P, realFreq, u);
     }
     for (int k : {3, 4, 5, 0, 1, 2}) m_F[static_cast<size_t>(k)] = r.rand(2) != 0;
 }

@@ -3,6 +3,7 @@
 #include "platform/Profile.h"
 
 #include "platform/LockedFile.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -13,32 +14,9 @@ namespace plat {
 
 namespace {
 
-constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 constexpr const char* kLockSuffix = ".lock";
 constexpr size_t kIntBufferSize = 32;   // the buffer an integer read goes through
 constexpr int kDecimalBase = 10;
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-std::string lowerText(std::string s)
-{
-    for (char& c : s)
-        c = lower(c);
-    return s;
-}
-
-bool sameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
 
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
@@ -50,11 +28,6 @@ std::string trim(const std::string& s)
     while (e > b && isBlank(s[e - 1]))
         --e;
     return s.substr(b, e - b);
-}
-
-bool hasLineBreak(const std::string& s)
-{
-    return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 // The list form of a read: names each followed by a NUL, the list by one more NUL. A list
@@ -94,9 +67,7 @@ ProfileRead listRead(const std::vector<std::string>& names, size_t bufferSize)
 IniData IniData::parse(const std::string& text)
 {
     IniData data;
-    std::string body = text;
-    if (body.compare(0, 3, kUtf8Bom) == 0)
-        body.erase(0, 3);
+    const std::string body = withoutUtf8Bom(text);
     long current = -1;  // -1: before any section or under a nameless one; entries there drop
     size_t start = 0;
     while (start <= body.size()) {
@@ -116,7 +87,7 @@ IniData IniData::parse(const std::string& text)
             if (name.empty())
                 continue;
             for (size_t k = 0; k < data.m_sections.size(); ++k)
-                if (sameText(data.m_sections[k].name, name))
+                if (sameTextNoCase(data.m_sections[k].name, name))
                     current = static_cast<long>(k);
             if (current < 0) {
                 data.m_sections.push_back(IniSection{name, {}});
@@ -153,7 +124,7 @@ const IniSection* IniData::findSection(const std::string& name) const
 {
     const std::string n = trim(name);
     for (const auto& s : m_sections)
-        if (sameText(s.name, n))
+        if (sameTextNoCase(s.name, n))
             return &s;
     return nullptr;
 }
@@ -165,7 +136,7 @@ std::optional<std::string> IniData::get(const std::string& section, const std::s
         return std::nullopt;
     const std::string k = trim(key);
     for (const auto& [name, value] : s->entries)
-        if (sameText(name, k))
+        if (sameTextNoCase(name, k))
             return value;
     return std::nullopt;
 }
@@ -176,14 +147,14 @@ void IniData::set(const std::string& section, const std::string& key, const std:
     const std::string k = trim(key);
     IniSection* target = nullptr;
     for (auto& s : m_sections)
-        if (sameText(s.name, sec))
+        if (sameTextNoCase(s.name, sec))
             target = &s;
     if (!target) {
         m_sections.push_back(IniSection{sec, {}});
         target = &m_sections.back();
     }
     for (auto& entry : target->entries) {
-        if (sameText(entry.first, k)) {
+        if (sameTextNoCase(entry.first, k)) {
             entry.second = value;
             return;
         }
@@ -196,11 +167,11 @@ bool IniData::removeKey(const std::string& section, const std::string& key)
     const std::string sec = trim(section);
     const std::string k = trim(key);
     for (auto& s : m_sections) {
-        if (!sameText(s.name, sec))
+        if (!sameTextNoCase(s.name, sec))
             continue;
         // Every copy goes, so that a deleted key cannot reappear from a later duplicate line.
         const size_t before = s.entries.size();
-        std::erase_if(s.entries, [&](const auto& e) { return sameText(e.first, k); });
+        std::erase_if(s.entries, [&](const auto& e) { return sameTextNoCase(e.first, k); });
         return s.entries.size() != before;
     }
     return false;
@@ -210,7 +181,7 @@ bool IniData::removeSection(const std::string& section)
 {
     const std::string sec = trim(section);
     const size_t before = m_sections.size();
-    std::erase_if(m_sections, [&](const IniSection& s) { return sameText(s.name, sec); });
+    std::erase_if(m_sections, [&](const IniSection& s) { return sameTextNoCase(s.name, sec); });
     return m_sections.size() != before;
 }
 
@@ -230,7 +201,7 @@ std::vector<std::string> IniData::keyNames(const std::string& section) const
         return names;
     for (const auto& entry : s->entries) {
         const bool seen = std::any_of(names.begin(), names.end(),
-                                      [&](const std::string& n) { return sameText(n, entry.first); });
+                                      [&](const std::string& n) { return sameTextNoCase(n, entry.first); });
         if (!seen)
             names.push_back(entry.first);
     }
@@ -269,14 +240,14 @@ std::string ProfileFile::path() const
                 matches.assign(1, name);
                 break;
             }
-            if (sameText(name, m_name))
+            if (sameTextNoCase(name, m_name))
                 matches.push_back(name);
         }
         ::closedir(dir);
     }
     const std::string sep = m_folder == "/" ? "" : "/";
     if (matches.empty())
-        return m_folder + sep + lowerText(m_name);
+        return m_folder + sep + asciiLowerText(m_name);
     std::sort(matches.begin(), matches.end());
     const auto exact = std::find(matches.begin(), matches.end(), m_name);
     return m_folder + sep + (exact != matches.end() ? *exact : matches.front());
@@ -285,7 +256,7 @@ std::string ProfileFile::path() const
 std::string ProfileFile::lockPath() const
 {
     // One lock for every spelling of the name.
-    return m_folder + (m_folder == "/" ? "" : "/") + lowerText(m_name) + kLockSuffix;
+    return m_folder + (m_folder == "/" ? "" : "/") + asciiLowerText(m_name) + kLockSuffix;
 }
 
 IniData ProfileFile::load() const

@@ -3,6 +3,7 @@
 
 #include "platform/Locations.h"
 #include "platform/LockedFile.h"
+#include "platform/Text.h"
 
 #include <cstdio>
 
@@ -13,7 +14,6 @@ namespace {
 constexpr const char* kHeader = "REGEDIT4";
 constexpr const char* kUserRoot = "HKEY_CURRENT_USER";
 constexpr const char* kMachineRoot = "HKEY_LOCAL_MACHINE";
-constexpr const char* kUtf8Bom = "\xEF\xBB\xBF";
 constexpr size_t kMaxDwordDigits = 8;
 constexpr size_t kMaxHexLine = 76;          // where regedit wraps long hex data
 constexpr const char* kHexIndent = "  ";
@@ -22,26 +22,6 @@ constexpr unsigned kTypeBinary = 3;
 constexpr unsigned kTypeDword = 4;
 constexpr size_t kDwordBytes = 4;
 constexpr size_t kReadBufferBytes = 1024;   // the platform read's buffer, terminator included
-
-char lower(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool sameText(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lower(a[i]) != lower(b[i]))
-            return false;
-    return true;
-}
-
-bool startsWithText(const std::string& text, const std::string& prefix)
-{
-    return text.size() >= prefix.size() && sameText(text.substr(0, prefix.size()), prefix);
-}
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -91,7 +71,7 @@ int hexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = lower(c);
+    c = asciiLower(c);
     if (c >= 'a' && c <= 'f')
         return c - 'a' + 10;
     return -1;
@@ -112,12 +92,6 @@ std::string quote(const std::string& s)
         out += c;
     }
     return out + '"';
-}
-
-// A string that cannot stand on one quoted line is written as typed hex bytes.
-bool needsHex(const std::string& text)
-{
-    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 std::string hexData(const std::string& prefix, const std::vector<uint8_t>& bytes)
@@ -144,7 +118,7 @@ std::string valueLine(const RegValue& v)
     std::string line = v.name.empty() ? "@=" : quote(v.name) + "=";
     switch (v.type) {
     case RegType::String:
-        if (needsHex(v.text)) {
+        if (hasLineBreak(v.text)) {  // cannot stand on one quoted line: typed hex bytes
             std::vector<uint8_t> bytes(v.text.begin(), v.text.end());
             bytes.push_back(0);
             return hexData(line + "hex(1):", bytes);
@@ -159,6 +133,24 @@ std::string valueLine(const RegValue& v)
         return hexData(line + "hex:", v.bytes);
     }
     return line;
+}
+
+// A value of that name and type; the caller fills in the data of the type.
+RegValue namedValue(const std::string& name, RegType type)
+{
+    RegValue v;
+    v.name = name;
+    v.type = type;
+    return v;
+}
+
+// Sets one value under a locked update of the file.
+bool storeValue(RegistryFile& file, const std::string& key, RegValue value)
+{
+    return file.update([&](HiveData& d) {
+        d.setValue(key, std::move(value));
+        return true;
+    });
 }
 
 // Only the fields of the value's type carry data, so equal values compare equal.
@@ -232,9 +224,7 @@ struct Lines {
     std::vector<std::string> lines;
     explicit Lines(const std::string& text)
     {
-        std::string body = text;
-        if (body.compare(0, 3, kUtf8Bom) == 0)
-            body.erase(0, 3);
+        const std::string body = withoutUtf8Bom(text);
         size_t start = 0;
         while (start <= body.size()) {
             size_t end = body.find('\n', start);
@@ -287,9 +277,9 @@ std::optional<HiveData> HiveData::parse(const std::string& text, const std::stri
             if (!inner.empty() && inner[0] == '-')
                 return fail(lineNo, "deleting keys is not supported");
             std::string rest;
-            if (sameText(inner, rootName))
+            if (sameTextNoCase(inner, rootName))
                 rest.clear();
-            else if (startsWithText(inner, rootName + "\\"))
+            else if (startsWithNoCase(inner, rootName + "\\"))
                 rest = inner.substr(rootName.size() + 1);
             else
                 return fail(lineNo, "key outside " + rootName);
@@ -331,7 +321,7 @@ std::optional<HiveData> HiveData::parse(const std::string& text, const std::stri
             if (!trim(rest.substr(q)).empty())
                 return fail(lineNo, "text after the closing quote");
             value.type = RegType::String;
-        } else if (startsWithText(rest, "dword:")) {
+        } else if (startsWithNoCase(rest, "dword:")) {
             const std::string digits = trim(rest.substr(6));
             if (digits.empty() || digits.size() > kMaxDwordDigits)
                 return fail(lineNo, "dword needs 1 to 8 hex digits");
@@ -344,7 +334,7 @@ std::optional<HiveData> HiveData::parse(const std::string& text, const std::stri
             }
             value.type = RegType::Dword;
             value.dword = n;
-        } else if (startsWithText(rest, "hex")) {
+        } else if (startsWithNoCase(rest, "hex")) {
             size_t p = 3;
             unsigned type = kTypeBinary;
             if (p < rest.size() && rest[p] == '(') {
@@ -415,7 +405,7 @@ const RegKey* HiveData::findKey(const std::string& path) const
 {
     const std::string p = normalPath(path);
     for (const auto& key : m_keys)
-        if (sameText(key.path, p))
+        if (sameTextNoCase(key.path, p))
             return &key;
     return nullptr;
 }
@@ -425,7 +415,7 @@ RegKey& HiveData::ensureKey(const std::string& path)
     const std::vector<std::string> parts = splitPath(path);
     auto indexOf = [this](const std::string& p) -> long {
         for (size_t k = 0; k < m_keys.size(); ++k)
-            if (sameText(m_keys[k].path, p))
+            if (sameTextNoCase(m_keys[k].path, p))
                 return static_cast<long>(k);
         return -1;
     };
@@ -457,7 +447,7 @@ bool HiveData::deleteKey(const std::string& path)
     const std::string p = normalPath(path);
     const size_t before = m_keys.size();
     std::erase_if(m_keys, [&](const RegKey& key) {
-        return p.empty() || sameText(key.path, p) || startsWithText(key.path, p + "\\");
+        return p.empty() || sameTextNoCase(key.path, p) || startsWithNoCase(key.path, p + "\\");
     });
     return m_keys.size() != before;
 }
@@ -468,7 +458,7 @@ const RegValue* HiveData::findValue(const std::string& path, const std::string& 
     if (!key)
         return nullptr;
     for (const auto& v : key->values)
-        if (sameText(v.name, name))
+        if (sameTextNoCase(v.name, name))
             return &v;
     return nullptr;
 }
@@ -478,7 +468,7 @@ void HiveData::setValue(const std::string& path, RegValue value)
     RegKey& key = ensureKey(path);
     value = canonical(std::move(value));
     for (auto& v : key.values) {
-        if (sameText(v.name, value.name)) {
+        if (sameTextNoCase(v.name, value.name)) {
             value.name = v.name;  // the first spelling stays
             v = std::move(value);
             return;
@@ -491,10 +481,10 @@ bool HiveData::deleteValue(const std::string& path, const std::string& name)
 {
     const std::string p = normalPath(path);
     for (auto& key : m_keys) {
-        if (!sameText(key.path, p))
+        if (!sameTextNoCase(key.path, p))
             continue;
         const size_t before = key.values.size();
-        std::erase_if(key.values, [&](const RegValue& v) { return sameText(v.name, name); });
+        std::erase_if(key.values, [&](const RegValue& v) { return sameTextNoCase(v.name, name); });
         return key.values.size() != before;
     }
     return false;
@@ -508,7 +498,7 @@ std::vector<std::string> HiveData::subkeyNames(const std::string& path) const
         std::string rest;
         if (p.empty()) {
             rest = key.path;
-        } else if (startsWithText(key.path, p + "\\")) {
+        } else if (startsWithNoCase(key.path, p + "\\")) {
             rest = key.path.substr(p.size() + 1);
         } else {
             continue;
@@ -567,38 +557,23 @@ std::vector<std::string> RegistryFile::subkeyNames(const std::string& key) const
 
 bool RegistryFile::setString(const std::string& key, const std::string& name, const std::string& text)
 {
-    return update([&](HiveData& d) {
-        RegValue v;
-        v.name = name;
-        v.type = RegType::String;
-        v.text = text;
-        d.setValue(key, std::move(v));
-        return true;
-    });
+    RegValue v = namedValue(name, RegType::String);
+    v.text = text;
+    return storeValue(*this, key, std::move(v));
 }
 
 bool RegistryFile::setDword(const std::string& key, const std::string& name, uint32_t value)
 {
-    return update([&](HiveData& d) {
-        RegValue v;
-        v.name = name;
-        v.type = RegType::Dword;
-        v.dword = value;
-        d.setValue(key, std::move(v));
-        return true;
-    });
+    RegValue v = namedValue(name, RegType::Dword);
+    v.dword = value;
+    return storeValue(*this, key, std::move(v));
 }
 
 bool RegistryFile::setBinary(const std::string& key, const std::string& name, const std::vector<uint8_t>& bytes)
 {
-    return update([&](HiveData& d) {
-        RegValue v;
-        v.name = name;
-        v.type = RegType::Binary;
-        v.bytes = bytes;
-        d.setValue(key, std::move(v));
-        return true;
-    });
+    RegValue v = namedValue(name, RegType::Binary);
+    v.bytes = bytes;
+    return storeValue(*this, key, std::move(v));
 }
 
 bool RegistryFile::deleteValue(const std::string& key, const std::string& name)

@@ -4,10 +4,8 @@
 #include "platform/Clock.h"
 
 #include <cerrno>
-#include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace plat {
 
@@ -21,19 +19,10 @@ constexpr uint64_t kFakeXidBase = 0x4000000;
 
 ScriptedBackend::ScriptedBackend(SimulatedClock* clock, Size screen) : m_clock(clock), m_screen(screen)
 {
-    if (pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
-        m_pipe[0] = m_pipe[1] = -1;
-    }
+    m_wake.open();
 }
 
-ScriptedBackend::~ScriptedBackend()
-{
-    for (int fd : m_pipe) {
-        if (fd >= 0) {
-            close(fd);
-        }
-    }
-}
+ScriptedBackend::~ScriptedBackend() = default;
 
 void ScriptedBackend::pushInput(const Message& msg)
 {
@@ -42,10 +31,7 @@ void ScriptedBackend::pushInput(const Message& msg)
         m_input.push_back(msg);
     }
     // Ends a blocking waitInput on another thread; the byte itself means nothing.
-    if (m_pipe[1] >= 0) {
-        const char byte = 'i';
-        [[maybe_unused]] ssize_t n = write(m_pipe[1], &byte, 1);
-    }
+    m_wake.signal('i');
 }
 
 void ScriptedBackend::setWaitHook(std::function<void(ScriptedBackend&, int)> hook)
@@ -152,7 +138,7 @@ Size ScriptedBackend::clientSize(WindowId id) const
 
 void ScriptedBackend::pump(std::vector<Message>& out)
 {
-    drainWakePipe();
+    m_wake.drain();
     std::lock_guard<std::mutex> lock(m_mutex);
     while (!m_input.empty()) {
         out.push_back(m_input.front());
@@ -166,25 +152,12 @@ bool ScriptedBackend::inputWaiting()
     return !m_input.empty();
 }
 
-bool ScriptedBackend::drainWakePipe()
-{
-    if (m_pipe[0] < 0) {
-        return false;
-    }
-    bool any = false;
-    char buf[64];
-    while (read(m_pipe[0], buf, sizeof buf) > 0) {
-        any = true;
-    }
-    return any;
-}
-
 bool ScriptedBackend::waitOnPipe(int timeoutMs)
 {
-    if (m_pipe[0] < 0) {
+    if (m_wake.readEnd() < 0) {
         return false;
     }
-    pollfd pfd{m_pipe[0], POLLIN, 0};
+    pollfd pfd{m_wake.readEnd(), POLLIN, 0};
     const int rc = poll(&pfd, 1, timeoutMs);
     // A signal ends the wait too: its handler has set a flag the loop checks next.
     return rc > 0 || (rc < 0 && errno == EINTR);
@@ -199,12 +172,12 @@ void ScriptedBackend::waitInput(int timeoutMs)
         hook = m_waitHook;
     }
     // A wake or input that came in since the last pump ends the wait at once.
-    if (drainWakePipe() || inputWaiting()) {
+    if (m_wake.drain() || inputWaiting()) {
         return;
     }
     if (hook) {
         hook(*this, timeoutMs);
-        if (drainWakePipe() || inputWaiting()) {
+        if (m_wake.drain() || inputWaiting()) {
             return;
         }
     }
@@ -225,10 +198,7 @@ void ScriptedBackend::waitInput(int timeoutMs)
 void ScriptedBackend::wake()
 {
     m_wakes.fetch_add(1);
-    if (m_pipe[1] >= 0) {
-        const char byte = 'w';
-        [[maybe_unused]] ssize_t n = write(m_pipe[1], &byte, 1);
-    }
+    m_wake.signal('w');
 }
 
 bool ScriptedBackend::makeGLCurrent(WindowId id)

@@ -3,6 +3,7 @@
 // returns at once). It counts presents and keeps each window's pixel surface in memory.
 #pragma once
 
+#include "platform/WakePipe.h"
 #include "platform/Window.h"
 
 #include <atomic>
@@ -86,7 +87,6 @@ public:
     uint64_t nativeId(WindowId id) const override;
 
 private:
-    bool drainWakePipe();
     bool waitOnPipe(int timeoutMs);
 
     SimulatedClock* m_clock;
@@ -100,7 +100,7 @@ private:
     int m_creates = 0;
     int m_destroys = 0;
     std::atomic<int> m_wakes{0};
-    int m_pipe[2] = {-1, -1};
+    WakePipe m_wake;
 };
 
 } // namespace plat

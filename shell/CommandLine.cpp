@@ -20,21 +20,22 @@ const char* const kDicemereNote2 =
     "frequencies, and not interrupt it. ";
 const char* const kDicemereNote3 = "i.e. the duration is ignored.";
 
-StartDecision configure()
-{
-    StartDecision d;
-    d.runMode = kModeConfigure;
-    d.action = StartAction::ConfigSheet;
-    return d;
-}
-
-StartDecision ends(int mode)
+// A decision to take `action` in run mode `mode`. Preview, Saver and Tray go on in the
+// program's message loop; every other action ends the program once done.
+StartDecision decision(int mode, StartAction action, uint64_t parent = 0)
 {
     StartDecision d;
     d.runMode = mode;
-    d.action = StartAction::End;
+    d.action = action;
+    d.parentId = parent;
+    d.keepsRunning =
+        action == StartAction::Preview || action == StartAction::Saver || action == StartAction::Tray;
     return d;
 }
+
+StartDecision configure() { return decision(kModeConfigure, StartAction::ConfigSheet); }
+
+StartDecision ends(int mode) { return decision(mode, StartAction::End); }
 
 StartDecision decideSaverProgram(Variant variant, const std::vector<std::string>& args)
 {
@@ -44,48 +45,26 @@ StartDecision decideSaverProgram(Variant variant, const std::vector<std::string>
     const uint64_t parent = args.size() >= 2 ? WindowIdArgument(args[1]) : 0;
     if (MatchSwitch(first, "c"))
         return configure();
-    if (MatchSwitch(first, "a")) {
-        StartDecision d;
-        d.runMode = kModeChangePassword;
-        d.action = StartAction::ChangePassword;
-        d.parentId = parent;
-        return d;
-    }
+    if (MatchSwitch(first, "a"))
+        return decision(kModeChangePassword, StartAction::ChangePassword, parent);
     if (MatchSwitch(first, "p")) {
         // Tavorine shows nothing in the preview; a preview without a host window cannot start.
         if (variant == Variant::Tavorine || parent == 0)
             return ends(kModePreview);
-        StartDecision d;
-        d.runMode = kModePreview;
-        d.action = StartAction::Preview;
-        d.parentId = parent;
-        d.keepsRunning = true;
-        return d;
+        return decision(kModePreview, StartAction::Preview, parent);
     }
-    if (MatchSwitch(first, "s")) {
-        StartDecision d;
-        d.runMode = kModeSaver;
-        d.action = StartAction::Saver;
-        d.keepsRunning = true;
-        return d;
-    }
+    if (MatchSwitch(first, "s"))
+        return decision(kModeSaver, StartAction::Saver);
     return configure();
 }
 
 StartDecision decideDicemere2(const std::vector<std::string>& args, const DispatchFacts& facts)
 {
     const bool any = !args.empty();
-    if (any && MatchSwitch(args[0], "tray")) {
-        StartDecision d;
-        d.runMode = kModeTray;
-        d.action = StartAction::Tray;
-        d.keepsRunning = true;
-        return d;
-    }
+    if (any && MatchSwitch(args[0], "tray"))
+        return decision(kModeTray, StartAction::Tray);
     if (any && MatchSwitch(args[0], "a")) {
-        StartDecision d;
-        d.runMode = kModeChangePassword;
-        d.action = StartAction::Note;
+        StartDecision d = decision(kModeChangePassword, StartAction::Note);
         d.noteText = Dicemere2PasswordNote();
         return d;
     }
@@ -101,11 +80,7 @@ StartDecision decideDicemere2(const std::vector<std::string>& args, const Dispat
     const int limit = facts.trayOption ? kInstancesWithTray : kInstancesWithoutTray;
     if (facts.runningInstances >= limit)
         return ends(kModeSaver);
-    StartDecision d;
-    d.runMode = kModeSaver;
-    d.action = StartAction::Saver;
-    d.keepsRunning = true;
-    return d;
+    return decision(kModeSaver, StartAction::Saver);
 }
 
 } // namespace

@@ -9,6 +9,18 @@
 namespace {
 constexpr const char* kErrorTitle = "Error";
 constexpr const char* kNoteTitle = "Note";
+
+// A box with one OK button over the window `ownerXid` (0: none).
+void showOkBox(const char* title, const std::string& text, plat::BoxIcon icon, uint64_t ownerXid)
+{
+    plat::BoxRequest request;
+    request.title = title;
+    request.text = text;
+    request.icon = icon;
+    request.buttons = plat::BoxButtons::Ok;
+    request.ownerXid = ownerXid;
+    plat::showBox(request);
+}
 } // namespace
 
 int seLibrary::MoveAll(ListBox& from, ListBox& to)
@@ -53,24 +65,12 @@ int seLibrary::MoveSelected(ListBox& from, ListBox& to)
 
 void seLibrary::ShowError(uint64_t ownerXid, const std::string& text)
 {
-    plat::BoxRequest request;
-    request.title = kErrorTitle;
-    request.text = text;
-    request.icon = plat::BoxIcon::Error;
-    request.buttons = plat::BoxButtons::Ok;
-    request.ownerXid = ownerXid;
-    plat::showBox(request);
+    showOkBox(kErrorTitle, text, plat::BoxIcon::Error, ownerXid);
 }
 
 void seLibrary::ShowNote(const std::string& text, uint64_t ownerXid)
 {
-    plat::BoxRequest request;
-    request.title = kNoteTitle;
-    request.text = text;
-    request.icon = plat::BoxIcon::Information;
-    request.buttons = plat::BoxButtons::Ok;
-    request.ownerXid = ownerXid;
-    plat::showBox(request);
+    showOkBox(kNoteTitle, text, plat::BoxIcon::Information, ownerXid);
 }
 
 int seLibrary::Split(const std::string& text, char c, std::vector<std::string>& out)

@@ -347,8 +347,16 @@ using ui::kWindowTitle;
 
 // Video for the length of one dialog; ref-counted by SDL, so a saver's own init is untouched.
 class VideoUse {
+    static bool initVideo()
+    {
+        // The dialog's surface goes to the screen as a shared-memory X image, not through a
+        // GL renderer that SDL would start for it otherwise.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+        return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    }
+
 public:
-    VideoUse() : m_ok(SDL_InitSubSystem(SDL_INIT_VIDEO) == 0)
+    VideoUse() : m_ok(initVideo())
     {
         if (!m_ok)
             std::fprintf(stderr, "password dialog: cannot start video: %s\n", SDL_GetError());

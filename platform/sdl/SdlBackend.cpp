@@ -2,6 +2,7 @@
 // preview windows inside a host's X window (made with Xlib, then adopted by SDL), GL
 // contexts, pixel surfaces, and input translated into the loop's messages. Waiting sleeps in
 // poll() on the X connections and a wake pipe, so signals and other threads can end it.
+#include "platform/WakePipe.h"
 #include "platform/Window.h"
 
 #include <SDL.h>
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 #include <map>
 #include <poll.h>
 #include <unistd.h>
@@ -125,7 +125,6 @@ private:
     void pumpParents(std::vector<Message>& out);
     void translate(const SDL_Event& ev, std::vector<Message>& out);
     void focusChanged(WindowId id, bool gained, std::vector<Message>& out);
-    bool drainWakePipe();
 
     bool m_started = false;
     std::map<WindowId, Win> m_windows;
@@ -135,7 +134,7 @@ private:
     int m_sdlFd = -1;
     XErrorHandler m_outerXHandler = nullptr;   // the handler before this backend
     bool m_handlerSet = false;
-    int m_pipe[2] = {-1, -1};
+    WakePipe m_wake;
     bool m_appActive = false;
     int m_fullScreenCount = 0;
 };
@@ -156,11 +155,6 @@ SdlBackend::~SdlBackend()
     }
     if (m_xdisplay != nullptr) {
         XCloseDisplay(m_xdisplay);
-    }
-    for (int fd : m_pipe) {
-        if (fd >= 0) {
-            close(fd);
-        }
     }
     if (m_started) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
@@ -186,6 +180,10 @@ bool SdlBackend::start(std::string* error)
     // SDL may only adopt X windows; preview windows must get GL contexts too.
     SDL_SetHint(SDL_HINT_VIDEO_FOREIGN_WINDOW_OPENGL, "1");
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    // 2D savers present their pixel surface through shared-memory X images: SDL would
+    // otherwise bring up a GL renderer for the window surface, which costs a GL start-up
+    // per window and a texture upload per frame.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
 
     // The handler in force before SDL sets its own; restored when this backend ends.
     m_outerXHandler = XSetErrorHandler(nullptr);
@@ -210,7 +208,7 @@ bool SdlBackend::start(std::string* error)
         }
         return false;
     }
-    if (pipe2(m_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+    if (!m_wake.open()) {
         if (error != nullptr) {
             *error = "cannot create the wake pipe";
         }
@@ -581,7 +579,7 @@ void SdlBackend::translate(const SDL_Event& ev, std::vector<Message>& out)
 
 void SdlBackend::pump(std::vector<Message>& out)
 {
-    drainWakePipe();
+    m_wake.drain();
     pumpParents(out);
     SDL_Event ev;
     while (SDL_PollEvent(&ev) != 0) {
@@ -623,22 +621,9 @@ bool SdlBackend::inputWaiting()
     return m_xdisplay != nullptr && XPending(m_xdisplay) > 0;
 }
 
-bool SdlBackend::drainWakePipe()
-{
-    if (m_pipe[0] < 0) {
-        return false;
-    }
-    bool any = false;
-    char buf[64];
-    while (read(m_pipe[0], buf, sizeof buf) > 0) {
-        any = true;
-    }
-    return any;
-}
-
 void SdlBackend::waitInput(int timeoutMs)
 {
-    if (drainWakePipe()) {
+    if (m_wake.drain()) {
         return;
     }
     // Move whatever the X connections hold into SDL's queue first: afterwards a readable
@@ -651,7 +636,7 @@ void SdlBackend::waitInput(int timeoutMs)
     }
     pollfd fds[3];
     nfds_t count = 0;
-    fds[count++] = pollfd{m_pipe[0], POLLIN, 0};
+    fds[count++] = pollfd{m_wake.readEnd(), POLLIN, 0};
     if (m_sdlFd >= 0) {
         fds[count++] = pollfd{m_sdlFd, POLLIN, 0};
     }
@@ -665,13 +650,7 @@ void SdlBackend::waitInput(int timeoutMs)
 
 void SdlBackend::wake()
 {
-    // Async-signal-safe: one write to a non-blocking pipe.
-    if (m_pipe[1] >= 0) {
-        const int saved = errno;
-        const char byte = 'w';
-        [[maybe_unused]] ssize_t n = write(m_pipe[1], &byte, 1);
-        errno = saved;
-    }
+    m_wake.signal('w');  // async-signal-safe
 }
 
 bool SdlBackend::makeGLCurrent(WindowId id)

@@ -1,5 +1,5 @@
 // Helpers shared by the pattern tests: environments, the list of every pattern kind,
-// dense input grids and reading a trace file written into a scratch folder.
+// and dense input grids.
 #pragma once
 
 #include "Patterns/Patterns.h"
@@ -9,10 +9,8 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -69,24 +67,6 @@ inline std::vector<float> Axis(int steps)
     std::vector<float> v;
     for (int k = 0; k <= steps; ++k) v.push_back(-1.0f + 2.0f * static_cast<float>(k) / static_cast<float>(steps));
     return v;
-}
-
-// A scratch folder below the test temp folder, fresh for each call.
-inline std::string ScratchFolder(const std::string& tag)
-{
-    std::string tmpl = testing::TempDir() + "patterns_" + tag + "_XXXXXX";
-    std::vector<char> buf(tmpl.begin(), tmpl.end());
-    buf.push_back('\0');
-    const char* made = mkdtemp(buf.data());
-    return made ? std::string(made) : std::string();
-}
-
-inline std::string ReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 } // namespace patterns_test

@@ -1,5 +1,6 @@
 // The nine binary operators and their factory.
 #include "PatternTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 #include "shell/Trace.h"
 
@@ -132,14 +133,14 @@ TEST(CreateBinOp, DrawsOneKindAndCopiesTheLevels)
 
 TEST(CreateBinOp, WritesTheTraceLine)
 {
-    const std::string folder = ScratchFolder("binop");
-    ASSERT_FALSE(folder.empty());
-    TraceLog log(folder, plat::systemClock());
+    const testsupport::TempFolder folder("patterns_binop");
+    ASSERT_FALSE(folder.path().empty());
+    TraceLog log(folder.path(), plat::systemClock());
     seRandom r(5);
     PatternEnv env = MakeEnv(r);
     env.trace = &log;
     auto op = CreateBinOp(env);
-    const std::string text = ReadFile(log.filePath());
+    const std::string text = testsupport::readFile(log.filePath());
     EXPECT_NE(text.find("BinOp line 76 : (typeid(*pBinOp)).name() = " + std::string(op->Name()) + "\r\n"),
               std::string::npos)
         << text;

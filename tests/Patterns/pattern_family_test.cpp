@@ -1,6 +1,7 @@
 // Properties of the whole family: value range, repeatability, the factory, grid filling,
 // the signed form and set-ups cut short by a waiting message.
 #include "PatternTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 #include "shell/Trace.h"
 
@@ -164,9 +165,9 @@ TEST(CreatePattern, DrawsTheKindFromTheWrittenRanges)
 
 TEST(CreatePattern, WritesTheTraceLineNamingTheClass)
 {
-    const std::string folder = ScratchFolder("factory");
-    ASSERT_FALSE(folder.empty());
-    TraceLog log(folder, plat::systemClock());
+    const testsupport::TempFolder folder("patterns_factory");
+    ASSERT_FALSE(folder.path().empty());
+    TraceLog log(folder.path(), plat::systemClock());
     std::vector<std::string> names;
     for (int seed = 1; seed <= 6; ++seed) {
         seRandom r(seed);
@@ -174,7 +175,7 @@ TEST(CreatePattern, WritesTheTraceLineNamingTheClass)
         env.trace = &log;
         names.emplace_back(CreatePattern(env, true, true)->Name());
     }
-    const std::string text = ReadFile(log.filePath());
+    const std::string text = testsupport::readFile(log.filePath());
     for (const auto& n : names)
         EXPECT_NE(text.find("PatternCalculator line 134 : (typeid(*pCalc).name()) = " + n + "\r\n"), std::string::npos) << n;
 }

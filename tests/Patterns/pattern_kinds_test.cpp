@@ -1,5 +1,6 @@
 // Noise, plasma, fractal, network and checkered patterns.
 #include "PatternTestSupport.h"
+#include "tests/support/TempFolder.h"
 
 #include "shell/Trace.h"
 
@@ -84,9 +85,9 @@ TEST(PatternNoise, CrossInterpolatorIsRebuiltWhenTheSecondInputChanges)
 
 TEST(PatternNoise, WritesTheSizeTraceLine)
 {
-    const std::string folder = ScratchFolder("noise");
-    ASSERT_FALSE(folder.empty());
-    TraceLog log(folder, plat::systemClock());
+    const testsupport::TempFolder folder("patterns_noise");
+    ASSERT_FALSE(folder.path().empty());
+    TraceLog log(folder.path(), plat::systemClock());
     seRandom r(7);
     PatternEnv env = MakeEnv(r);
     env.trace = &log;
@@ -94,7 +95,7 @@ TEST(PatternNoise, WritesTheSizeTraceLine)
     noise.Setup(2, 1, false, 2);
     const std::string want = "PatternNoise line 50 : iRows << \" \" << iCols = " + std::to_string(noise.Rows()) + " " +
                              std::to_string(noise.Cols()) + "\r\n";
-    const std::string text = ReadFile(log.filePath());
+    const std::string text = testsupport::readFile(log.filePath());
     EXPECT_NE(text.find(want), std::string::npos) << text;
 }
 
@@ -500,9 +501,9 @@ TEST(PatternCheckered, EachInputAddsItsTruncatedWeightedStep)
 
 TEST(PatternCheckered, ConstructionAndSetupDrawInOrderAndTraceTheDivisions)
 {
-    const std::string folder = ScratchFolder("checkered");
-    ASSERT_FALSE(folder.empty());
-    TraceLog log(folder, plat::systemClock());
+    const testsupport::TempFolder folder("patterns_checkered");
+    ASSERT_FALSE(folder.path().empty());
+    TraceLog log(folder.path(), plat::systemClock());
     for (int seed = 1; seed <= 30; ++seed) {
         seRandom r(seed);
         seRandom twin(seed);
@@ -516,7 +517,7 @@ TEST(PatternCheckered, ConstructionAndSetupDrawInOrderAndTraceTheDivisions)
         ch.Setup(3, 1, false, 2);
         ASSERT_EQ(ch.Weights().size(), 3u);
         for (int w : ch.Weights()) EXPECT_EQ(w, twin.rand(100) + 2);
-        const std::string text = ReadFile(log.filePath());
+        const std::string text = testsupport::readFile(log.filePath());
         EXPECT_NE(text.find("PatternCheckered line 31 : m_iDivisions = " + std::to_string(div) + "\r\n"), std::string::npos);
     }
 }

@@ -4,6 +4,8 @@
 
 #include "platform/MessageBox.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -24,29 +26,9 @@ namespace cbtest {
 using Bytes = std::vector<std::uint8_t>;
 
 // A fresh folder below the test temp folder, removed afterwards.
-class TempRoot {
+class TempRoot : public testsupport::TempFolder {
 public:
-    TempRoot()
-    {
-        std::string templ = testing::TempDir() + "cbsetupXXXXXX";
-        std::vector<char> buf(templ.begin(), templ.end());
-        buf.push_back('\0');
-        char* made = ::mkdtemp(buf.data());
-        EXPECT_NE(made, nullptr);
-        m_path = made ? made : templ;
-    }
-    ~TempRoot()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    TempRoot(const TempRoot&) = delete;
-    TempRoot& operator=(const TempRoot&) = delete;
-
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_path;
+    TempRoot() : TempFolder("cbsetup") {}
 };
 
 inline std::optional<Bytes> readBytes(const std::string& path)
@@ -57,16 +39,11 @@ inline std::optional<Bytes> readBytes(const std::string& path)
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-inline std::string readText(const std::string& path)
-{
-    auto b = readBytes(path);
-    return b ? std::string(b->begin(), b->end()) : std::string();
-}
+using testsupport::readFile;
 
 inline void writeBytes(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    testsupport::writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 inline Bytes compressed(const Bytes& raw, int level = 9)

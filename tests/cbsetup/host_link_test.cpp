@@ -91,7 +91,7 @@ TEST(SettingsProgram, StartsDetachedWithTheScreensaverTabArgument)
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFEXITED(status));
-    std::string text = cbtest::readText(marker);
+    std::string text = cbtest::readFile(marker);
     std::istringstream in(text);
     std::string arg, self, session;
     in >> arg >> self >> session;

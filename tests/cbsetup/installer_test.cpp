@@ -149,7 +149,7 @@ TEST_F(InstallerTest, FreshInstallationWritesEverythingInOrder)
 
     // On Linux the path has no short form: the full path is the current saver.
     EXPECT_EQ(currentSaver(), scrPath());
-    EXPECT_TRUE(cbtest::readText(locations.windowsFolder + "/system.ini").find("[boot]") != std::string::npos);
+    EXPECT_TRUE(cbtest::readFile(locations.windowsFolder + "/system.ini").find("[boot]") != std::string::npos);
 
     const plat::RegistryFile& hklm = registry.hive(plat::Hive::LocalMachine);
     auto name = hklm.getValue(kUninstallKey, "DisplayName");
@@ -158,7 +158,7 @@ TEST_F(InstallerTest, FreshInstallationWritesEverythingInOrder)
     EXPECT_EQ(name->type, plat::RegType::String);
     EXPECT_EQ(name->text, "Cobblix Screen Saver");
     EXPECT_EQ(uninstall->text, locations.windowsFolder + "/Cobblix.scr -u");
-    EXPECT_TRUE(cbtest::readText(locations.machineHive)
+    EXPECT_TRUE(cbtest::readFile(locations.machineHive)
                     .find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Cobblix Screen Saver]") !=
                 std::string::npos);
 
@@ -226,10 +226,10 @@ TEST_F(InstallerTest, ExistingUninstallEntryIsLeftUntouched)
     // A second installation over a first one: the entry of the first stays as it was.
     std::filesystem::remove_all(root.path());
     ASSERT_EQ(install(), InstallResult::Finished);
-    const std::string first = cbtest::readText(locations.machineHive);
+    const std::string first = cbtest::readFile(locations.machineHive);
     boxes.answers = {plat::BoxAnswer::Ok};
     ASSERT_EQ(install(), InstallResult::Finished);
-    EXPECT_EQ(cbtest::readText(locations.machineHive), first);
+    EXPECT_EQ(cbtest::readFile(locations.machineHive), first);
 }
 
 TEST_F(InstallerTest, FolderWithoutUsableShortFormGetsTheFallbackName)

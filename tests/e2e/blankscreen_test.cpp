@@ -8,6 +8,8 @@
 #include "platform/Process.h"
 #include "platform/Registry.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
@@ -116,9 +118,7 @@ protected:
         m_saver = std::string(ORVANE_SAVERS_DIR) + kSaverName;
         ASSERT_TRUE(fs::exists(m_saver)) << m_saver << " is missing: build the blankscreen target";
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under scripts/with-xvfb";
-        std::string tmpl = ::testing::TempDir() + "blank-e2e-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_root = tmpl;
+        ASSERT_FALSE(m_root.empty());
         setenv("ORVANE_ROOT", m_root.c_str(), 1);
         unsetenv("PO");
     }
@@ -127,7 +127,6 @@ protected:
         if (m_child.running())
             m_child.forceEnd(plat::systemClock());
         unsetenv("ORVANE_ROOT");
-        fs::remove_all(m_root);
     }
 
     void protectWithPassword()
@@ -196,7 +195,8 @@ protected:
         return focus == ids.front();
     }
 
-    std::string m_root;
+    testsupport::TempFolder m_folder{"blank-e2e"};
+    std::string m_root = m_folder.path();
     std::string m_saver;
     plat::ChildProcess m_child;
 };

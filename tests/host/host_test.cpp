@@ -5,6 +5,8 @@
 
 #include "platform/Profile.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <crypt.h>
@@ -12,27 +14,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace {
 
 constexpr int kDefaultTimeout = 600;
 
-std::string makeTempRoot()
-{
-    std::string pattern = testing::TempDir() + "orvane-host-XXXXXX";
-    char* made = mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    return pattern;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using testsupport::readFile;
 
 // A value of the desktop key as a test sets it up.
 struct StoredValue {
@@ -62,7 +49,7 @@ void PrintTo(const StoredValue& v, std::ostream* os)
 class HostFixture {
 public:
     HostFixture()
-        : m_locations(plat::Locations::underRoot(makeTempRoot())),
+        : m_locations(plat::Locations::underRoot(testsupport::makeTempFolder("orvane-host"))),
           m_registry(m_locations.userHive, m_locations.machineHive),
           m_host(m_registry, m_locations)
     {

@@ -6,11 +6,11 @@
 #include "platform/Locations.h"
 #include "platform/Process.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 
 namespace {
@@ -18,26 +18,12 @@ namespace {
 constexpr int kProgramWaitMs = 10000;
 constexpr int kExitUsage = 2;
 
-std::string makeTempRoot()
-{
-    std::string pattern = testing::TempDir() + "orvane-register-XXXXXX";
-    char* made = mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    return pattern;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using testsupport::readFile;
 
 class RegisterTest : public testing::Test {
 protected:
     RegisterTest()
-        : m_root(makeTempRoot()), m_locations(plat::Locations::underRoot(m_root)),
+        : m_root(testsupport::makeTempFolder("orvane-register")), m_locations(plat::Locations::underRoot(m_root)),
           m_registry(m_locations.userHive, m_locations.machineHive)
     {
     }

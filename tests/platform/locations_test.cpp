@@ -3,11 +3,12 @@
 
 #include "platform/Registry.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <unistd.h>
@@ -101,8 +102,9 @@ TEST_F(Environment, SystemFolderOfBuildTree)
 
 TEST_F(Environment, RegistryFollowsRoot)
 {
-    std::string tmpl = ::testing::TempDir() + "/orvane-loc-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    const testsupport::TempFolder root("orvane-loc");
+    const std::string& tmpl = root.path();
+    ASSERT_FALSE(tmpl.empty());
     set("ORVANE_ROOT", tmpl);
     plat::Registry reg = plat::Registry::fromEnvironment();
     ASSERT_TRUE(reg.hive(plat::Hive::CurrentUser).setString("Software\\Orvane", "Who", "user"));
@@ -111,26 +113,22 @@ TEST_F(Environment, RegistryFollowsRoot)
     EXPECT_TRUE(fs::exists(tmpl + "/machine.reg"));
     EXPECT_EQ(reg.readString(plat::Hive::CurrentUser, "Software\\Orvane", "Who"), "user");
     EXPECT_EQ(reg.readString(plat::Hive::LocalMachine, "Software\\Orvane", "Who"), "machine");
-    std::ifstream machine(tmpl + "/machine.reg");
-    std::string text((std::istreambuf_iterator<char>(machine)), std::istreambuf_iterator<char>());
+    const std::string text = root.read("machine.reg");
     EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\Software\\Orvane]"), std::string::npos) << text;
-    std::error_code ec;
-    fs::remove_all(tmpl, ec);
 }
 
 TEST(MakeFolders, CreatesParentsAndReportsFailure)
 {
-    std::string tmpl = ::testing::TempDir() + "/orvane-mk-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
+    const testsupport::TempFolder root("orvane-mk");
+    const std::string& tmpl = root.path();
+    ASSERT_FALSE(tmpl.empty());
     EXPECT_TRUE(plat::makeFolders(tmpl + "/a/b/c"));
     EXPECT_TRUE(fs::is_directory(tmpl + "/a/b/c"));
     EXPECT_TRUE(plat::makeFolders(tmpl + "/a/b/c"));  // already there
-    std::ofstream(tmpl + "/file") << "x";
+    root.write("file", "x");
     EXPECT_FALSE(plat::makeFolders(tmpl + "/file"));
     EXPECT_FALSE(plat::makeFolders(tmpl + "/file/below"));
     EXPECT_FALSE(plat::makeFolders(""));
-    std::error_code ec;
-    fs::remove_all(tmpl, ec);
 }
 
 } // namespace

@@ -3,6 +3,8 @@
 #include "platform/Clock.h"
 #include "platform/Process.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -26,23 +28,9 @@ constexpr int kStubbornWaitMs = 300;   // long enough to see a signal ignored
 constexpr int kPollMs = 10;
 constexpr int kNiceField = 19;         // field of /proc/PID/stat holding the nice value
 constexpr int kStateField = 3;
+constexpr const char* kFolderTag = "orvane-process";  // names this program's temporary folders
 
-// A fresh folder below the test framework's temporary folder.
-std::string makeTempFolder()
-{
-    std::string pattern = testing::TempDir() + "orvane-process-XXXXXX";
-    char* made = mkdtemp(pattern.data());
-    EXPECT_NE(made, nullptr);
-    return pattern;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using testsupport::readFile;
 
 // Field N (1-based) of /proc/PID/stat; "" when the process is gone.
 std::string statField(pid_t pid, int field)
@@ -240,7 +228,7 @@ protected:
     void SetUp() override
     {
         ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
-        m_folder = makeTempFolder();
+        m_folder = testsupport::makeTempFolder(kFolderTag);
     }
     void TearDown() override
     {
@@ -317,7 +305,7 @@ TEST_F(SubreaperTest, MoveHandsOverTheChild)
 TEST(ChildProcess, HelpersEndWhenTheChildEnds)
 {
     plat::SystemClock clock;
-    const std::string folder = makeTempFolder();
+    const std::string folder = testsupport::makeTempFolder(kFolderTag);
     const std::string helperFile = folder + "/helper.pid";
     plat::ChildProcess child;
     ASSERT_TRUE(child.start("/bin/sh", {"-c", "sleep 100 & echo $! > '" + helperFile + "'; exit 3"}));
@@ -365,7 +353,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ChildPriorityTest,
 
 class InstanceLockTest : public testing::Test {
 protected:
-    void SetUp() override { m_run = makeTempFolder() + "/run/nested"; }
+    void SetUp() override { m_run = testsupport::makeTempFolder(kFolderTag) + "/run/nested"; }
     std::string m_run;
 };
 
@@ -464,7 +452,7 @@ TEST_F(InstanceLockTest, HolderIgnoresStaleOrGarbledFile)
 
 TEST_F(InstanceLockTest, UnusableFolderFailsCleanly)
 {
-    const std::string blocker = makeTempFolder() + "/file";
+    const std::string blocker = testsupport::makeTempFolder(kFolderTag) + "/file";
     std::ofstream(blocker) << "x";
     plat::InstanceLock lock(blocker + "/run", "Dicemere2");  // a file where a folder should be
     EXPECT_FALSE(lock.acquire());
@@ -480,7 +468,7 @@ class OpenDocumentTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        m_folder = makeTempFolder();
+        m_folder = testsupport::makeTempFolder(kFolderTag);
         m_bin = m_folder + "/bin";
         ASSERT_EQ(mkdir(m_bin.c_str(), 0755), 0);
         const char* path = getenv("PATH");

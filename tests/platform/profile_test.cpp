@@ -2,13 +2,12 @@
 // buffers, integer reads, writes and deletes, case-blind file names and concurrent writers.
 #include "platform/Profile.h"
 
-#include "platform/LockedFile.h"
+#include "tests/support/Forked.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -20,17 +19,8 @@ namespace {
 constexpr int kValuesPerWriter = 200;
 constexpr size_t kBig = 4096;
 
-std::string slurp(const std::string& path)
-{
-    std::string out;
-    EXPECT_EQ(plat::readWholeFile(path, out), plat::ReadStatus::Ok) << path;
-    return out;
-}
-
-void spit(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
+using testsupport::readExistingFile;
+using testsupport::writeFile;
 
 std::vector<std::string> folderEntries(const std::string& dir)
 {
@@ -41,21 +31,9 @@ std::vector<std::string> folderEntries(const std::string& dir)
     return names;
 }
 
-class ProfileFolder : public ::testing::Test {
+class ProfileFolder : public testsupport::FolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string tmpl = ::testing::TempDir() + "/orvane-ini-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_dir = tmpl;
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    std::string file(const std::string& name) const { return m_dir + "/" + name; }
-    std::string m_dir;
+    ProfileFolder() : FolderTest("orvane-ini") {}
 };
 
 // ---- parsing ----------------------------------------------------------------------------
@@ -147,7 +125,7 @@ class ProfileRead : public ProfileFolder, public ::testing::WithParamInterface<R
 
 TEST_P(ProfileRead, FillsBufferAsThePlatformDoes)
 {
-    spit(file("zyloria.ini"), kFixture);
+    writeFile(file("zyloria.ini"), kFixture);
     const ReadCase& c = GetParam();
     const ProfileFile profile(m_dir, "Zyloria.ini");
     const plat::ProfileRead got = profile.read(c.section, c.key, c.def, c.size);
@@ -211,7 +189,7 @@ class ProfileInt : public ProfileFolder, public ::testing::WithParamInterface<In
 TEST_P(ProfileInt, ReadsLeadingNumber)
 {
     const IntCase& c = GetParam();
-    spit(file("t.ini"), "[s]\n" + (c.stored.empty() ? std::string("other=1") : "k=" + c.stored) + "\n");
+    writeFile(file("t.ini"), "[s]\n" + (c.stored.empty() ? std::string("other=1") : "k=" + c.stored) + "\n");
     EXPECT_EQ(ProfileFile(file("T.INI")).getInt("S", "K", c.def), c.expected);
 }
 
@@ -231,7 +209,7 @@ INSTANTIATE_TEST_SUITE_P(Profile, ProfileInt,
 
 TEST_F(ProfileFolder, IntOfEmptyValueIsDefault)
 {
-    spit(file("t.ini"), "[s]\nk=\n");
+    writeFile(file("t.ini"), "[s]\nk=\n");
     EXPECT_EQ(ProfileFile(m_dir, "t.ini").getInt("s", "k", 5), 5);
 }
 
@@ -246,31 +224,31 @@ TEST_F(ProfileFolder, FileNamesCompareWithoutCase)
     EXPECT_EQ(ProfileFile(file("System.Ini")).getString("BOOT", "scrnsave.exe", "", kBig), "/s/a.scr");
 
     // A file already there in another spelling is the one used.
-    spit(file("Zyloria.INI"), "[Zyloria]\nFolders=/old\n");
+    writeFile(file("Zyloria.INI"), "[Zyloria]\nFolders=/old\n");
     ProfileFile z(m_dir, "zyloria.ini");
     EXPECT_EQ(z.path(), file("Zyloria.INI"));
     ASSERT_TRUE(z.writeString("Zyloria", std::string("Folders"), std::string("/new")));
     EXPECT_FALSE(fs::exists(file("zyloria.ini")));
-    EXPECT_EQ(slurp(file("Zyloria.INI")), "[Zyloria]\nFolders=/new\n");
+    EXPECT_EQ(readExistingFile(file("Zyloria.INI")), "[Zyloria]\nFolders=/new\n");
 }
 
 TEST_F(ProfileFolder, WritesDeletesAndKeepsOrder)
 {
-    spit(file("d.ini"), "[One]\na=1\nb=2\n; comment\n[Two]\nc=3\n");
+    writeFile(file("d.ini"), "[One]\na=1\nb=2\n; comment\n[Two]\nc=3\n");
     ProfileFile p(m_dir, "d.ini");
     ASSERT_TRUE(p.writeString("one", std::string("A"), std::string("10")));   // in place, old spelling
     ASSERT_TRUE(p.writeString("Three", std::string("d"), std::string(" 4 ")));  // new section at the end
-    EXPECT_EQ(slurp(p.path()), "[One]\na=10\nb=2\n\n[Two]\nc=3\n\n[Three]\nd= 4 \n");  // as given
+    EXPECT_EQ(readExistingFile(p.path()), "[One]\na=10\nb=2\n\n[Two]\nc=3\n\n[Three]\nd= 4 \n");  // as given
     EXPECT_EQ(p.getString("three", "D", "", kBig), "4");  // but read trimmed
     ASSERT_TRUE(p.writeString("Two", std::string("e"), std::string("5")));  // new key at the end
-    EXPECT_EQ(slurp(p.path()), "[One]\na=10\nb=2\n\n[Two]\nc=3\ne=5\n\n[Three]\nd=4\n");
+    EXPECT_EQ(readExistingFile(p.path()), "[One]\na=10\nb=2\n\n[Two]\nc=3\ne=5\n\n[Three]\nd=4\n");
 
     ASSERT_TRUE(p.writeString("ONE", std::string("b"), std::nullopt));  // delete a key
     ASSERT_TRUE(p.writeString("two", std::nullopt, std::nullopt));      // delete a section
     ASSERT_TRUE(p.writeString("Missing", std::string("x"), std::nullopt));  // deleting nothing is fine
     EXPECT_EQ(p.sectionNames(), (std::vector<std::string>{"One", "Three"}));
     EXPECT_EQ(p.keyNames("One"), std::vector<std::string>{"a"});
-    EXPECT_EQ(slurp(p.path()), "[One]\na=10\n\n[Three]\nd=4\n");
+    EXPECT_EQ(readExistingFile(p.path()), "[One]\na=10\n\n[Three]\nd=4\n");
 }
 
 TEST_F(ProfileFolder, DeletingInAMissingFileCreatesNothing)
@@ -280,14 +258,14 @@ TEST_F(ProfileFolder, DeletingInAMissingFileCreatesNothing)
     EXPECT_TRUE(p.writeString("s", std::nullopt, std::nullopt));
     EXPECT_FALSE(fs::exists(m_dir + "/sub/new.ini"));
     ASSERT_TRUE(p.writeString("s", std::string("k"), std::string("v")));  // the folder is made too
-    EXPECT_EQ(slurp(m_dir + "/sub/new.ini"), "[s]\nk=v\n");
+    EXPECT_EQ(readExistingFile(m_dir + "/sub/new.ini"), "[s]\nk=v\n");
 }
 
 TEST_F(ProfileFolder, RefusesTextsThatWouldBreakLines)
 {
-    spit(file("x.ini"), "[boot]\nSCRNSAVE.EXE=/good.scr\n");
+    writeFile(file("x.ini"), "[boot]\nSCRNSAVE.EXE=/good.scr\n");
     ProfileFile p(m_dir, "x.ini");
-    const std::string before = slurp(p.path());
+    const std::string before = readExistingFile(p.path());
     struct Bad {
         std::string section;
         std::optional<std::string> key, value;
@@ -307,33 +285,22 @@ TEST_F(ProfileFolder, RefusesTextsThatWouldBreakLines)
         EXPECT_FALSE(p.writeString(b.section, b.key, b.value)) << b.section << "/" << b.key.value_or("-");
         EXPECT_FALSE(p.lastError().empty());
     }
-    EXPECT_EQ(slurp(p.path()), before);
+    EXPECT_EQ(readExistingFile(p.path()), before);
     EXPECT_EQ(p.getString("boot", "SCRNSAVE.EXE", "", kBig), "/good.scr");
     EXPECT_TRUE(p.writeString("", std::nullopt, std::nullopt));  // the cache flush form
 }
 
 TEST_F(ProfileFolder, TwoProcessesWritingAtOnceLoseNothing)
 {
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < 2; ++writer) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            // Each writer names the file in its own spelling: both are the same file.
-            ProfileFile p(m_dir, writer == 0 ? "Dicemere2.ini" : "DICEMERE2.INI");
-            bool ok = true;
-            for (int i = 0; i < kValuesPerWriter; ++i)
-                ok = p.writeString("Race", "w" + std::to_string(writer) + "-" + std::to_string(i),
-                                   std::to_string(writer * 1000 + i)) && ok;
-            ::_exit(ok ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(testsupport::runInChildren(2, [&](int writer) {
+        // Each writer names the file in its own spelling: both are the same file.
+        ProfileFile p(m_dir, writer == 0 ? "Dicemere2.ini" : "DICEMERE2.INI");
+        bool ok = true;
+        for (int i = 0; i < kValuesPerWriter; ++i)
+            ok = p.writeString("Race", "w" + std::to_string(writer) + "-" + std::to_string(i),
+                               std::to_string(writer * 1000 + i)) && ok;
+        return ok;
+    }));
     EXPECT_EQ(folderEntries(m_dir), (std::vector<std::string>{"dicemere2.ini", "dicemere2.ini.lock"}));
     const ProfileFile p(m_dir, "dicemere2.ini");
     EXPECT_EQ(p.keyNames("Race").size(), static_cast<size_t>(2 * kValuesPerWriter));

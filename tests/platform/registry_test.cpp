@@ -2,15 +2,14 @@
 // "read a value as text", unreadable hives kept aside, and concurrent writers.
 #include "platform/Registry.h"
 
-#include "platform/LockedFile.h"
+#include "tests/support/Forked.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <functional>
 #include <filesystem>
-#include <fstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -52,33 +51,12 @@ RegValue binary(const std::string& name, std::vector<uint8_t> bytes)
     return v;
 }
 
-std::string slurp(const std::string& path)
-{
-    std::string out;
-    EXPECT_EQ(plat::readWholeFile(path, out), plat::ReadStatus::Ok) << path;
-    return out;
-}
+using testsupport::readExistingFile;
+using testsupport::writeFile;
 
-void spit(const std::string& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-class TempFolder : public ::testing::Test {
+class TempFolder : public testsupport::FolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string tmpl = ::testing::TempDir() + "/orvane-reg-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl.data()), nullptr);
-        m_dir = tmpl;
-    }
-    void TearDown() override
-    {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    std::string file(const std::string& name) const { return m_dir + "/" + name; }
-    std::string m_dir;
+    TempFolder() : FolderTest("orvane-reg") {}
 };
 
 // ---- parsing ----------------------------------------------------------------------------
@@ -331,7 +309,7 @@ TEST_F(RegistryFileTest, WritesReadsAndDeletes)
     ASSERT_TRUE(hive.setString("Software\\Orvane\\Zyloria\\Config", "Message0", "Hi")) << hive.lastError();
     ASSERT_TRUE(hive.setDword("Software\\Orvane\\Zyloria\\Config", "Speed", 7));
     ASSERT_TRUE(hive.setBinary("Software\\Orvane\\Zyloria\\Config", "Raw", {1, 2}));
-    EXPECT_EQ(slurp(hive.path()).rfind("REGEDIT4\n", 0), 0u);
+    EXPECT_EQ(readExistingFile(hive.path()).rfind("REGEDIT4\n", 0), 0u);
     EXPECT_TRUE(hive.keyExists("software\\orvane"));
     EXPECT_EQ(hive.subkeyNames("Software\\Orvane"), std::vector<std::string>{"Zyloria"});
 
@@ -347,12 +325,12 @@ TEST_F(RegistryFileTest, WritesReadsAndDeletes)
     EXPECT_TRUE(other.keyExists("Software"));
 
     // A general update whose function declines writes nothing.
-    const std::string before = slurp(hive.path());
+    const std::string before = readExistingFile(hive.path());
     EXPECT_FALSE(hive.update([](HiveData& d) {
         d.setValue("Z", dword("z", 1));
         return false;
     }));
-    EXPECT_EQ(slurp(hive.path()), before);
+    EXPECT_EQ(readExistingFile(hive.path()), before);
     for (const auto& entry : fs::directory_iterator(file("sub/dir")))
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
@@ -361,14 +339,14 @@ TEST_F(RegistryFileTest, MalformedHiveIsKeptAsideNotOverwritten)
 {
     const std::string path = file("user.reg");
     const std::string garbage = "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"keep\"=\"me\"\n\"broken=\n";
-    spit(path, garbage);
-    spit(path + ".bad-1", "an older casualty");
+    writeFile(path, garbage);
+    writeFile(path + ".bad-1", "an older casualty");
 
     RegistryFile hive(path, kRoot);
     EXPECT_TRUE(hive.read().keys().empty());
     EXPECT_NE(hive.lastError().find("line 4"), std::string::npos) << hive.lastError();
     EXPECT_FALSE(hive.getValue("A", "keep"));
-    EXPECT_EQ(slurp(path), garbage);  // reading changes nothing
+    EXPECT_EQ(readExistingFile(path), garbage);  // reading changes nothing
 
     ::testing::internal::CaptureStderr();
     ASSERT_TRUE(hive.setString("A", "new", "value"));
@@ -376,8 +354,8 @@ TEST_F(RegistryFileTest, MalformedHiveIsKeptAsideNotOverwritten)
     EXPECT_NE(err.find(path + ".bad-2"), std::string::npos) << err;
     EXPECT_NE(hive.lastError().find(path + ".bad-2"), std::string::npos) << hive.lastError();
 
-    EXPECT_EQ(slurp(path + ".bad-2"), garbage);
-    EXPECT_EQ(slurp(path + ".bad-1"), "an older casualty");
+    EXPECT_EQ(readExistingFile(path + ".bad-2"), garbage);
+    EXPECT_EQ(readExistingFile(path + ".bad-1"), "an older casualty");
     const HiveData now = hive.read();
     EXPECT_EQ(now.findValue("A", "keep"), nullptr);
     ASSERT_NE(now.findValue("A", "new"), nullptr);
@@ -399,35 +377,24 @@ TEST_F(RegistryFileTest, RefusesNamesThatWouldBreakTheFile)
 {
     RegistryFile hive(file("user.reg"), kRoot);
     ASSERT_TRUE(hive.setString("A", "ok", "1"));
-    const std::string before = slurp(hive.path());
+    const std::string before = readExistingFile(hive.path());
     EXPECT_FALSE(hive.setString("A\nB", "x", "1"));
     EXPECT_FALSE(hive.setString("A", "x\ny", "1"));
     EXPECT_FALSE(hive.lastError().empty());
-    EXPECT_EQ(slurp(hive.path()), before);
+    EXPECT_EQ(readExistingFile(hive.path()), before);
 }
 
 TEST_F(RegistryFileTest, TwoProcessesWritingAtOnceLoseNothing)
 {
     const std::string path = file("user.reg");
-    std::vector<pid_t> children;
-    for (int writer = 0; writer < 2; ++writer) {
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            RegistryFile hive(path, kRoot);
-            bool ok = true;
-            for (int i = 0; i < kValuesPerWriter; ++i)
-                ok = hive.setDword("Software\\Orvane\\Race", "w" + std::to_string(writer) + "-" + std::to_string(i),
-                                   static_cast<uint32_t>(writer * 1000 + i)) && ok;
-            ::_exit(ok ? 0 : 1);
-        }
-        children.push_back(pid);
-    }
-    for (pid_t pid : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(testsupport::runInChildren(2, [&](int writer) {
+        RegistryFile hive(path, kRoot);
+        bool ok = true;
+        for (int i = 0; i < kValuesPerWriter; ++i)
+            ok = hive.setDword("Software\\Orvane\\Race", "w" + std::to_string(writer) + "-" + std::to_string(i),
+                               static_cast<uint32_t>(writer * 1000 + i)) && ok;
+        return ok;
+    }));
     const HiveData data = RegistryFile(path, kRoot).read();
     const RegKey* key = data.findKey("Software\\Orvane\\Race");
     ASSERT_NE(key, nullptr);
@@ -488,7 +455,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RegistryFileTest, ReadStringOfUnparsableHiveIsEmpty)
 {
-    spit(file("user.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Test]\n\"V\"=\"ok\"\n!!\n");
+    writeFile(file("user.reg"), "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Test]\n\"V\"=\"ok\"\n!!\n");
     plat::Registry reg(file("user.reg"), file("machine.reg"));
     EXPECT_EQ(reg.readString(plat::Hive::CurrentUser, "Software\\Test", "V"), "");
 }

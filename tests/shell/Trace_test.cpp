@@ -2,7 +2,7 @@
 // archiving, deletion and the environment that chooses the folder and switches tracing on.
 #include "shell/Trace.h"
 
-#include "ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include "platform/Clock.h"
 
@@ -19,7 +19,7 @@ namespace {
 class TraceFile : public testing::Test {
 protected:
     std::string content() const { return dir.read("trace.txt"); }
-    ScratchFolder dir;
+    testsupport::TempFolder dir;
     plat::SimulatedClock clock;
 };
 
@@ -109,7 +109,7 @@ class TraceValueLines : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(TraceValueLines, JoinSourceLineExpressionAndValue)
 {
-    ScratchFolder dir;
+    testsupport::TempFolder dir;
     plat::SimulatedClock clock;
     TraceLog log(dir.path(), clock);
     GetParam().write(log);
@@ -250,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(Variables, TraceEnvironment,
 
 TEST(TraceLogs, TwoLogsInOneProcessKeepTheirOwnState)
 {
-    ScratchFolder a, b;
+    testsupport::TempFolder a, b;
     plat::SimulatedClock clock;
     TraceLog first(a.path(), clock);
     TraceLog second(b.path(), clock);

@@ -9,17 +9,20 @@
 #include "platform/Registry.h"
 #include "platform/ScriptedBackend.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 using namespace shell;
 namespace fs = std::filesystem;
 
 namespace {
+
+using testsupport::readFile;
+using testsupport::writeFile;
 
 class FakeSettings : public SaverSettings {
 public:
@@ -120,9 +123,7 @@ class AppTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = ::testing::TempDir() + "app-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_root = tmpl;
+        ASSERT_FALSE(m_root.empty());
         m_boxes.clear();
         plat::setBoxPresenter([this](const plat::BoxRequest& r) {
             m_boxes.push_back(r);
@@ -132,7 +133,6 @@ protected:
     void TearDown() override
     {
         plat::setBoxPresenter(plat::stderrBoxPresenter());
-        fs::remove_all(m_root);
     }
 
     AppEnvironment env(bool traceFromEnv = false)
@@ -162,15 +162,8 @@ protected:
         return plat::Registry(loc.userHive, loc.machineHive);
     }
 
-    std::string readFile(const std::string& path) const
-    {
-        std::ifstream in(path);
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-
-    std::string m_root;
+    testsupport::TempFolder m_folder{"app"};
+    std::string m_root = m_folder.path();
     plat::SimulatedClock m_clock{0, 1234567};
     plat::ScriptedBackend* m_backend = nullptr;
     bool m_createFails = false;
@@ -435,7 +428,7 @@ TEST_F(AppTest, TraceFromSettingsIsArchivedAtStartAndDeletedAtTheEnd)
     const std::string archived = m_root + "/trace0.txt";
     for (const Case& c : cases) {
         fs::remove(archived);
-        { std::ofstream(trace) << "old run\r\n"; }
+        writeFile(trace, "old run\r\n");
         FakeProgram program(c.variant);
         program.settingsSwitchTraceOn = c.fromSettings;
         CSaverApp app(program, {"/s"}, env(c.fromEnv));
@@ -526,7 +519,7 @@ TEST_F(AppTest, ShowHelpAppendsThePageAndReportsFailures)
     EXPECT_TRUE(m_opened.empty());
 
     // The name is looked up exactly as built: a file called "helpZyloria.htm" is found.
-    { std::ofstream(folder + "Zyloria.htm") << "<html></html>"; }
+    writeFile(folder + "Zyloria.htm", "<html></html>");
     m_boxes.clear();
     app.ShowHelp();
     EXPECT_TRUE(m_boxes.empty());

@@ -2,7 +2,7 @@
 // scans, the walk over full paths and the list-box fill and removal.
 #include "shell/seFolder.h"
 
-#include "ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +50,7 @@ protected:
         dir.makeFolder("album.jpg");
         dir.makeFolder(".hidden");
     }
-    ScratchFolder dir;
+    testsupport::TempFolder dir;
 };
 
 TEST_F(FolderScan, PatternsAppendMatchesInPatternOrder)
@@ -152,7 +152,7 @@ class FolderFindName : public testing::TestWithParam<FindCase> {};
 
 TEST_P(FolderFindName, MatchesWithoutLetterCase)
 {
-    ScratchFolder dir;
+    testsupport::TempFolder dir;
     dir.write("Sunset.JPG", "x");
     dir.write("beach.jpg", "x");
     seFolder folder(dir.path());
@@ -173,7 +173,7 @@ protected:
             dir.write(name, "x");
         ASSERT_EQ(folder.Scan("*"), 3);  // sorted: Blank.scr, Waves.scr, ab
     }
-    ScratchFolder dir;
+    testsupport::TempFolder dir;
     seFolder folder{dir.path()};
 };
 

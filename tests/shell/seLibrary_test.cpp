@@ -2,7 +2,7 @@
 // arithmetic helpers.
 #include "shell/seLibrary.h"
 
-#include "ScratchFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include "platform/MessageBox.h"
 
@@ -130,7 +130,7 @@ TEST_F(LibraryBoxes, ErrorAndNoteUseTheirTitlesAndIcons)
 
 TEST(Library, FileExistsForFilesAndFolders)
 {
-    ScratchFolder dir;
+    testsupport::TempFolder dir;
     dir.write("file.txt", "x");
     dir.makeFolder("sub");
     EXPECT_TRUE(seLibrary::FileExists(dir.file("file.txt")));

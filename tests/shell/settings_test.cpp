@@ -4,12 +4,11 @@
 
 #include "platform/Registry.h"
 
+#include "tests/support/TempFolder.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -20,24 +19,14 @@ class SettingsStoreTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string tmpl = ::testing::TempDir() + "settings-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        m_dir = tmpl;
-        m_hive = std::make_unique<plat::RegistryFile>(m_dir + "/user.reg", "HKEY_CURRENT_USER");
+        ASSERT_FALSE(m_dir.path().empty());
+        m_hive = std::make_unique<plat::RegistryFile>(m_dir.file("user.reg"), "HKEY_CURRENT_USER");
         m_store = std::make_unique<shell::SettingsStore>(*m_hive, "Zyloria");
         m_store->SetRegistryKey("Orvane");
     }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
+    std::string fileText() const { return m_dir.read("user.reg"); }
 
-    std::string fileText() const
-    {
-        std::ifstream in(m_dir + "/user.reg");
-        std::stringstream ss;
-        ss << in.rdbuf();
-        return ss.str();
-    }
-
-    std::string m_dir;
+    testsupport::TempFolder m_dir{"settings"};
     std::unique_ptr<plat::RegistryFile> m_hive;
     std::unique_ptr<shell::SettingsStore> m_store;
 };

@@ -6,6 +6,8 @@
 #include "platform/Locations.h"
 #include "platform/Registry.h"
 
+#include "HostRootTest.h"
+
 // GoogleTest before SDL's window-system header: the X11 macros it pulls in clash with gtest.
 #include <gtest/gtest.h>
 
@@ -85,22 +87,15 @@ private:
     mutable std::atomic<int64_t> m_ns{0};
 };
 
-class PasswordDialog : public testing::Test {
+class PasswordDialog : public HostRootTest {
 protected:
+    PasswordDialog() : HostRootTest("orvane-dialog") {}
+
     void SetUp() override
     {
         ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run under scripts/with-xvfb";
-        std::string pattern = testing::TempDir() + "orvane-dialog-XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        locations = plat::Locations::underRoot(root);
-        ASSERT_TRUE(plat::makeFolders(locations.windowsFolder));
-        registry = std::make_unique<plat::Registry>(locations.userHive, locations.machineHive);
-        hostObj = std::make_unique<host::Host>(*registry, locations);
+        HostRootTest::SetUp();
     }
-    void TearDown() override { std::system(("rm -rf '" + root + "'").c_str()); }
 
     bool verifyWith(const std::vector<std::string>& steps, int* driverCode = nullptr)
     {
@@ -112,10 +107,6 @@ protected:
         return result;
     }
 
-    std::string root;
-    plat::Locations locations;
-    std::unique_ptr<plat::Registry> registry;
-    std::unique_ptr<host::Host> hostObj;
     plat::SystemClock clock;
 };
 

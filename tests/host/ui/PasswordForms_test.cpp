@@ -5,6 +5,8 @@
 #include "platform/Locations.h"
 #include "platform/Registry.h"
 
+#include "HostRootTest.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -94,28 +96,11 @@ TEST(SecretText, WipesTheMemoryItLeaves)
 
 // ---- the forms against a real host ----
 
-class FormsWithHost : public testing::Test {
+class FormsWithHost : public HostRootTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = testing::TempDir() + "orvane-forms-XXXXXX";
-        std::vector<char> buf(pattern.begin(), pattern.end());
-        buf.push_back('\0');
-        ASSERT_NE(mkdtemp(buf.data()), nullptr);
-        root = buf.data();
-        locations = plat::Locations::underRoot(root);
-        ASSERT_TRUE(plat::makeFolders(locations.windowsFolder));
-        registry = std::make_unique<plat::Registry>(locations.userHive, locations.machineHive);
-        hostObj = std::make_unique<host::Host>(*registry, locations);
-    }
-    void TearDown() override { std::system(("rm -rf '" + root + "'").c_str()); }
+    FormsWithHost() : HostRootTest("orvane-forms") {}
 
     static void typeInto(ChangeForm& f, const std::string& s) { f.type(s); }
-
-    std::string root;
-    plat::Locations locations;
-    std::unique_ptr<plat::Registry> registry;
-    std::unique_ptr<host::Host> hostObj;
 };
 
 TEST(CheckForm, EnterAcceptsEscapeCancelsAndWipes)
