@@ -10,7 +10,7 @@ ORVANE_PACKAGES=(
   qt6-base-dev
   libjpeg62-turbo-dev zlib1g-dev libcurl4-openssl-dev
   libfreetype-dev libfontconfig-dev fonts-liberation
-  libx11-dev libxss-dev libcrypt-dev
+  libx11-dev libxss-dev libxfixes-dev libcrypt-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils xdg-utils xfonts-base
 )

@@ -1,7 +1,7 @@
 // Blank Screen end to end: the real program started as the host starts it, under the
-// private X server of the test run, driven with xdotool. Covers the full-screen window,
-// pointer drift, ending on a key, the password dialog (wrong and right password), SIGTERM,
-// and the preview drawing black into a host window and ending with it.
+// private X server of the test run, driven with xdotool. Covers the full-screen window, the
+// hidden pointer, pointer drift, ending on a key, the password dialog (wrong and right
+// password), SIGTERM, and the preview drawing black into a host window and ending with it.
 #include "host/Host.h"
 #include "platform/Clock.h"
 #include "platform/Locations.h"
@@ -14,6 +14,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xfixes.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +48,24 @@ std::string capture(const std::string& command)
         out += buffer;
     pclose(pipe);
     return out;
+}
+
+// Whether the pointer's current cursor image has any pixel that is not fully transparent.
+bool pointerVisible()
+{
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return true;
+    bool visible = true;
+    if (XFixesCursorImage* image = XFixesGetCursorImage(display)) {
+        visible = false;
+        const size_t count = size_t(image->width) * size_t(image->height);
+        for (size_t i = 0; i < count && !visible; ++i)
+            visible = (image->pixels[i] >> 24) != 0;   // ARGB: the alpha byte
+        XFree(image);
+    }
+    XCloseDisplay(display);
+    return visible;
 }
 
 std::vector<unsigned long> windowIds(const std::string& xdotoolSearchArgs)
@@ -203,8 +222,9 @@ protected:
 
 } // namespace
 
-TEST_F(BlankScreenE2E, CoversTheScreenKeepsRunningOnDriftAndEndsOnAKey)
+TEST_F(BlankScreenE2E, CoversTheScreenHidesThePointerKeepsRunningOnDriftAndEndsOnAKey)
 {
+    ASSERT_TRUE(pointerVisible()) << "the desktop's pointer should be seen before the saver starts";
     const unsigned long id = start({"/s"});
     ASSERT_NE(id, 0u);
     int screenW = 0, screenH = 0;
@@ -217,6 +237,7 @@ TEST_F(BlankScreenE2E, CoversTheScreenKeepsRunningOnDriftAndEndsOnAKey)
 
     // Drift: every position stays within 20 pixels of both possible first sights.
     const Point o = settledPointer();
+    EXPECT_FALSE(pointerVisible()) << "the pointer shows over the saver";
     for (const auto& [dx, dy] : {std::pair{1, 0}, {15, 18}, {19, -19}, {-18, 19}, {1, 0}})
         xdotool(moveTo(o, dx, dy));
     EXPECT_TRUE(stillRunningAfterSettling()) << "a drift of at most 20 pixels ended the saver";
