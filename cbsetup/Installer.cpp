@@ -3,6 +3,8 @@
 // host's current saver, register its uninstall entry and open the display settings.
 #include "cbsetup/Installer.h"
 
+#include "host/Host.h"
+
 #include "cbsetup/FileOps.h"
 #include "cbsetup/Payload.h"
 #include "platform/Locations.h"
@@ -116,8 +118,8 @@ InstallResult Installation::run()
     plat::showBox({kFinishedCaption, kFinishedText, plat::BoxIcon::Information, plat::BoxButtons::Ok}); // 13
     m_view.hideForm();                                             // 14
 
-    plat::ProfileFile(m_env.windowsFolder, kSystemProfile)        // 15
-        .writeString(kBootSection, std::string(kScreensaverKey), profileValue);
+    plat::ProfileFile(m_env.windowsFolder, host::kSystemProfile)  // 15
+        .writeString(host::kBootSection, std::string(host::kCurrentSaverKey), profileValue);
 
     if (m_env.announceSettingsChanged)                             // 16
         m_env.announceSettingsChanged();

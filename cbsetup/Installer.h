@@ -17,9 +17,6 @@ namespace cbsetup {
 inline constexpr const char* kScreensaverFileName = "Cobblix.scr";
 inline constexpr const char* kHelpFileName = "Cobblix.hlp";
 inline constexpr const char* kShortFallbackName = "COBBLI~1.SCR";
-inline constexpr const char* kSystemProfile = "SYSTEM.INI";
-inline constexpr const char* kBootSection = "boot";
-inline constexpr const char* kScreensaverKey = "SCRNSAVE.EXE";
 inline constexpr const char* kUninstallKey =
     "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Cobblix Screen Saver";
 inline constexpr const char* kDisplayNameValue = "DisplayName";

@@ -15,9 +15,6 @@ namespace host {
 
 namespace {
 
-constexpr const char* kSystemProfile = "system.ini";
-constexpr const char* kBootSection = "boot";
-constexpr const char* kSaverKey = "SCRNSAVE.EXE";
 constexpr size_t kSaverPathBuffer = 4096;      // room for any path the file may hold
 constexpr int kDefaultTimeoutSeconds = 600;
 constexpr const char* kNewHashPrefix = "$y$";  // yescrypt for new passwords
@@ -110,7 +107,7 @@ Host::Host(plat::Registry& registry, plat::Locations locations)
 std::string Host::currentSaver() const
 {
     plat::ProfileFile profile(m_locations.windowsFolder, kSystemProfile);
-    return profile.getString(kBootSection, kSaverKey, "", kSaverPathBuffer);
+    return profile.getString(kBootSection, kCurrentSaverKey, "", kSaverPathBuffer);
 }
 
 bool Host::setCurrentSaver(const std::string& path)
@@ -118,7 +115,7 @@ bool Host::setCurrentSaver(const std::string& path)
     if (!plat::makeFolders(m_locations.windowsFolder))
         return false;
     plat::ProfileFile profile(m_locations.windowsFolder, kSystemProfile);
-    return profile.writeString(kBootSection, std::string(kSaverKey), path);
+    return profile.writeString(kBootSection, std::string(kCurrentSaverKey), path);
 }
 
 bool Host::usePassword() const

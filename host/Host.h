@@ -16,6 +16,11 @@ inline constexpr const char* kActiveValue = "ScreenSaveActive";
 inline constexpr const char* kTimeoutValue = "ScreenSaveTimeOut";
 inline constexpr const char* kPasswordHashValue = "ScreenSavePasswordHash";
 
+// Where the current saver is named: the system profile file, its section and key.
+inline constexpr const char* kSystemProfile = "system.ini";
+inline constexpr const char* kBootSection = "boot";
+inline constexpr const char* kCurrentSaverKey = "SCRNSAVE.EXE";
+
 class Host {
 public:
     Host(plat::Registry& registry, plat::Locations locations);
