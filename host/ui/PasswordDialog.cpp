@@ -345,14 +345,6 @@ using ui::kFontPixels;
 using ui::kWaitSliceMs;
 using ui::kWindowTitle;
 
-// X errors about windows that are already gone (a dialog window torn down while the server
-// still had a request or an event for it) are harmless here; the default handler would end
-// the whole program for them.
-extern "C" int ignoreXError(Display*, XErrorEvent*)
-{
-    return 0;
-}
-
 // Video for the length of one dialog; ref-counted by SDL, so a saver's own init is untouched.
 class VideoUse {
     static bool initVideo()
@@ -368,19 +360,16 @@ public:
     {
         if (!m_ok)
             std::fprintf(stderr, "password dialog: cannot start video: %s\n", SDL_GetError());
-        m_outerXHandler = XSetErrorHandler(ignoreXError);
     }
     ~VideoUse()
     {
         if (m_ok)
             SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        XSetErrorHandler(m_outerXHandler);
     }
     bool ok() const { return m_ok; }
 
 private:
     bool m_ok;
-    XErrorHandler m_outerXHandler = nullptr;
 };
 
 // The interface the modal loop needs of either form.
